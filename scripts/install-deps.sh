@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing Kestrun needs. Run as root.
+set -euo pipefail
+
+packages=(
+    # toolchain and build
+    g++ cmake ninja-build pkg-config clang-format
+    # tests and benchmarks
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # the simulated machine's scenario files
+    nlohmann-json3-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+fi

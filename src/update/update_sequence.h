@@ -1,0 +1,13 @@
+#pragma once
+// The update worker: the plan of images chosen by the installed version, one upload each.
+
+#include "device/vendor_commands.h"
+#include "platform/resources.h"
+
+class CKestrunDlg;
+
+// 0 when the image was written (whatever its check showed); -1 when it cannot be loaded, -2 when
+// the device cannot be opened, -3 when the write failed.
+int UploadImage(CKestrunDlg& dlg, ImageKind kind, platform::ResourceHandle resource);
+// The worker's routine; returns 0.
+unsigned UpdateThreadProc(CKestrunDlg& dlg);
