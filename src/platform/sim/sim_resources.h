@@ -1,0 +1,34 @@
+#pragma once
+// The program's resources: the scenario's synthesized images, or those of another provider
+// (such as the images built into the program) passed through with every call recorded.
+
+#include "platform/resources.h"
+#include "platform/sim/machine_core.h"
+#include "platform/sim/scenario.h"
+
+#include <vector>
+
+namespace sim {
+
+class SimResources final : public platform::Resources {
+  public:
+    // With `external`, every find and load goes to it and `resources` is not used.
+    SimResources(MachineCore& core, std::vector<ResourceSpec> resources,
+                 platform::Resources* external);
+
+    platform::ResourceHandle find(std::string_view typeName, std::uint16_t id) override;
+    std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle resource) override;
+
+  private:
+    struct Entry {
+        ResourceSpec spec;
+        std::vector<std::uint8_t> bytes; // made on the first load, then kept unchanged
+        bool made = false;
+    };
+
+    MachineCore& m_core;
+    std::vector<Entry> m_entries; // never resized after construction: loaded bytes stay put
+    platform::Resources* m_external;
+};
+
+} // namespace sim
