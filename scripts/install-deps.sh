@@ -9,6 +9,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the simulated machine's scenario files
     nlohmann-json3-dev
+    # the firmware payload: stand-in images and the compiled resource script
+    xorriso u-boot-tools gzip binutils-mingw-w64-x86-64 cpp
 )
 
 missing=()

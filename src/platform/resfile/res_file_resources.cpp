@@ -1,0 +1,31 @@
+#include "platform/resfile/res_file_resources.h"
+
+namespace platform::resfile {
+
+// A handle is the entry's position in the index plus one, so that None stays free.
+ResourceHandle ResFileResources::handleOf(const ResEntry* entry) const {
+    if (entry == nullptr) {
+        return ResourceHandle::None;
+    }
+    return static_cast<ResourceHandle>(entry - m_index.entries().data() + 1);
+}
+
+ResourceHandle ResFileResources::find(std::string_view typeName, std::uint16_t id) {
+    return handleOf(m_index.find(typeName, id));
+}
+
+ResourceHandle ResFileResources::find(std::uint16_t type, std::uint16_t id,
+                                      std::optional<std::uint16_t> language) {
+    return handleOf(m_index.find(type, id, language));
+}
+
+std::optional<std::span<const std::uint8_t>> ResFileResources::load(ResourceHandle resource) {
+    const auto position = static_cast<std::uintptr_t>(resource);
+    const auto entries = m_index.entries();
+    if (position == 0 || position > entries.size()) {
+        return std::nullopt;
+    }
+    return entries[position - 1].data;
+}
+
+} // namespace platform::resfile
