@@ -9,8 +9,18 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 inline constexpr std::size_t kStageBufferSize = 1024;
+inline constexpr std::size_t kStickVersionSize = 256;
+inline constexpr unsigned IDS_NO_STICK = 3001;
+inline constexpr unsigned IDS_CANNOT_START = 3002;
+
+// What the engine's start-up learns for the dialog to show.
+struct EngineFacts {
+    std::string volumeLabel;
+    char stickVersion[kStickVersionSize] = {};
+};
 
 class CKestrunDlg {
   public:
@@ -19,6 +29,13 @@ class CKestrunDlg {
     CKestrunDlg& operator=(const CKestrunDlg&) = delete;
 
     platform::Platform& system() { return m_system; }
+
+    // The engine's part of start-up: the image label, the SptiContext, the stick and its
+    // version, which decides the plan. 0 when the update can be offered; otherwise the id of the
+    // message to show, with the SptiContext already released.
+    unsigned StartEngine(EngineFacts& facts);
+    // What the window's destruction frees: the SptiContext and the stage buffer.
+    void ReleaseEngine();
 
     // Starts the update worker unless one runs already.
     void OnBnClickedUpdate();
@@ -36,5 +53,7 @@ class CKestrunDlg {
     std::unique_ptr<char[]> m_pszStage;
 
   private:
+    void DropSptiContext();
+
     platform::Platform& m_system;
 };
