@@ -63,8 +63,9 @@ struct DriveSpec {
 
 enum class DriveListMode {
     Ok,
+    // Both failures leave in the buffer the roots the call had written, as far as they fit.
     Fail,     // the call returns 0
-    Overflow, // the call returns a count larger than the buffer and writes nothing
+    Overflow, // the call returns a count larger than the buffer
 };
 
 enum class ResourceLoad { Ok, Fail };

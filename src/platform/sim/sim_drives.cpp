@@ -23,12 +23,19 @@ std::uint32_t SimDrives::logicalDriveStrings(std::span<char> buffer) {
     }
     m_bay.countDriveList();
 
+    // A failing call still leaves what it had written in the buffer, as far as it fits: only
+    // its result says that the list is not to be used.
+    const auto leaveRoots = [&] {
+        std::memcpy(buffer.data(), list, std::min(buffer.size(), length + 1));
+    };
     std::uint32_t result = 0;
     switch (m_mode) {
     case DriveListMode::Fail:
+        leaveRoots();
         result = 0;
         break;
     case DriveListMode::Overflow:
+        leaveRoots();
         result = static_cast<std::uint32_t>(std::max(buffer.size(), length) + 1);
         break;
     case DriveListMode::Ok:
