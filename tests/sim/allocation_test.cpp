@@ -3,64 +3,10 @@
 
 #include "platform/sim/machine.h"
 
+#include "allocation_counter.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-void* Allocate(std::size_t size) noexcept {
-    ++g_allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-void* AllocateOrThrow(std::size_t size) {
-    if (void* p = Allocate(size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-} // namespace
-
-// Every replaceable form that pairs with a plain free, so that all of them are counted and
-// each block goes back the way it came.
-void* operator new(std::size_t size) {
-    return AllocateOrThrow(size);
-}
-void* operator new[](std::size_t size) {
-    return AllocateOrThrow(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace sim {
 namespace {
@@ -87,7 +33,7 @@ TEST(Allocation, CommandsSleepsAndControlChangesAllocateNothingWithRecordingOff)
     ASSERT_TRUE(pc.storage.passThrough(handle, first));
     ASSERT_EQ(first.ScsiStatus, 0);
 
-    const long before = g_allocations.load();
+    const long before = alloc::Allocations();
     for (std::uint32_t chunk = 1; chunk < 3; ++chunk) {
         status = test::Request(test::kStatusCdb, platform::kScsiDataIn, buffer.data(), 12, 3);
         EXPECT_TRUE(pc.storage.passThrough(handle, status));
@@ -104,7 +50,7 @@ TEST(Allocation, CommandsSleepsAndControlChangesAllocateNothingWithRecordingOff)
     }
     status = test::Request(test::kStatusCdb, platform::kScsiDataIn, buffer.data(), 12, 1);
     EXPECT_TRUE(pc.storage.passThrough(handle, status)); // the verdict, and the reboot
-    const long during = g_allocations.load() - before;
+    const long during = alloc::Allocations() - before;
 
     EXPECT_EQ(during, 0);
     EXPECT_TRUE(machine.receivedImages().at(0).complete);

@@ -22,13 +22,13 @@ void* AllocateOrThrow(std::size_t size) {
 
 } // namespace
 
-namespace bench {
+namespace alloc {
 
 long Allocations() {
     return g_allocations.load();
 }
 
-} // namespace bench
+} // namespace alloc
 
 void* operator new(std::size_t size) {
     return AllocateOrThrow(size);
