@@ -19,6 +19,24 @@ ResourceHandle ResFileResources::find(std::uint16_t type, std::uint16_t id,
     return handleOf(m_index.find(type, id, language));
 }
 
+ResourceHandle ResFileResources::findOrdinal(std::uint16_t type, std::uint16_t id,
+                                             std::optional<std::uint16_t> language) {
+    if (language) {
+        return find(type, id, language);
+    }
+    constexpr std::uint16_t kSublangDefault = 1;
+    const std::uint16_t primary = m_userLanguage & 0x3FF;
+    const std::uint16_t preferred[] = {m_userLanguage,
+                                       static_cast<std::uint16_t>(primary | kSublangDefault << 10),
+                                       0, kLangEnglishUs};
+    for (const std::uint16_t candidate : preferred) {
+        if (const ResourceHandle found = find(type, id, candidate); found != ResourceHandle::None) {
+            return found;
+        }
+    }
+    return find(type, id, std::nullopt);
+}
+
 std::optional<std::span<const std::uint8_t>> ResFileResources::load(ResourceHandle resource) {
     const auto position = static_cast<std::uintptr_t>(resource);
     const auto entries = m_index.entries();

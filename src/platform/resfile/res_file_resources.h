@@ -21,14 +21,21 @@ class ResFileResources final : public Resources {
     // A type given by ordinal, such as RT_STRING (6); the language is left open when not given.
     ResourceHandle find(std::uint16_t type, std::uint16_t id,
                         std::optional<std::uint16_t> language = std::nullopt);
+    // Without a language, the user's own (setUserLanguage) first, then the same primary
+    // language, then neutral resources, then English (United States), then any.
+    ResourceHandle findOrdinal(std::uint16_t type, std::uint16_t id,
+                               std::optional<std::uint16_t> language) override;
     std::optional<std::span<const std::uint8_t>> load(ResourceHandle resource) override;
 
     const ResIndex& index() const { return m_index; }
+    // The user's language (a LANGID such as 0x0411); 0 when unknown.
+    void setUserLanguage(std::uint16_t language) { m_userLanguage = language; }
 
   private:
     ResourceHandle handleOf(const ResEntry* entry) const;
 
     ResIndex m_index;
+    std::uint16_t m_userLanguage = 0;
 };
 
 } // namespace platform::resfile

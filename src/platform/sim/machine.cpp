@@ -30,9 +30,10 @@ Machine::Machine(Scenario scenario, platform::Resources* externalResources)
       m_storage(m_core, m_bay, m_clock),
       m_resources(m_core, m_scenario.resources, externalResources),
       m_versionInfo(m_core, m_bay, m_scenario.modulePath, ToolVersion(m_scenario)),
-      m_threads(m_core, m_scenario.threadCreationFails),
-      m_controls(m_core), m_platform{m_storage, m_drives,  m_resources, m_versionInfo,
-                                     m_clock,   m_threads, m_controls} {}
+      m_threads(m_core, m_scenario.threadCreationFails), m_controls(m_core),
+      m_windows(m_core, m_resources, m_controls), m_platform{m_storage,     m_drives, m_resources,
+                                                             m_versionInfo, m_clock,  m_threads,
+                                                             m_controls} {}
 
 Machine::~Machine() {
     m_threads.joinAll();

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_version_info.h"
+#include "platform/sim/sim_windows.h"
 #include "platform/sim/stick_model.h"
 #include "platform/sim/transcript.h"
 
@@ -37,6 +38,12 @@ class Machine {
     Machine& operator=(const Machine&) = delete;
 
     platform::Platform& platform() { return m_platform; }
+    // The window system of the simulated desktop.
+    SimWindows& windows() { return m_windows; }
+    // The program's own resources of ordinal type (string tables, dialog templates, icons, the
+    // version block), such as the build embeds; the firmware images still come from the
+    // scenario unless it asks for the program's. Set before the tool runs.
+    void setProgramResources(platform::Resources& program) { m_resources.setProgram(&program); }
 
     // Recording is on from the start. Off, the transcript and the status history stay as they
     // are and a command, a sleep or a control change allocates nothing.
@@ -78,6 +85,7 @@ class Machine {
     SimVersionInfo m_versionInfo;
     SimThreads m_threads;
     SimControls m_controls;
+    SimWindows m_windows;
     platform::Platform m_platform;
 };
 

@@ -50,11 +50,37 @@ platform::ResourceHandle SimResources::find(std::string_view typeName, std::uint
     return handle;
 }
 
+platform::ResourceHandle SimResources::findOrdinal(std::uint16_t type, std::uint16_t id,
+                                                   std::optional<std::uint16_t> language) {
+    std::lock_guard lock(m_core.mutex);
+    platform::ResourceHandle handle = platform::ResourceHandle::None;
+    if (m_program != nullptr && m_program != m_external) {
+        handle = m_program->findOrdinal(type, id, language);
+        if (handle != platform::ResourceHandle::None) {
+            handle = static_cast<platform::ResourceHandle>(static_cast<std::uintptr_t>(handle) |
+                                                           kProgramHandle);
+        }
+    } else if (m_external != nullptr) {
+        handle = m_external->findOrdinal(type, id, language);
+    }
+    m_core.record("resource_find", [&](auto& f) {
+        f["type"] = type;
+        f["id"] = id;
+        if (language) {
+            f["language"] = *language;
+        }
+        f["handle"] = static_cast<std::uintptr_t>(handle);
+    });
+    return handle;
+}
+
 std::optional<std::span<const std::uint8_t>> SimResources::load(platform::ResourceHandle resource) {
     std::lock_guard lock(m_core.mutex);
     std::optional<std::span<const std::uint8_t>> bytes;
     const auto index = static_cast<std::uintptr_t>(resource);
-    if (m_external != nullptr) {
+    if (m_program != nullptr && m_program != m_external && (index & kProgramHandle) != 0) {
+        bytes = m_program->load(static_cast<platform::ResourceHandle>(index & ~kProgramHandle));
+    } else if (m_external != nullptr) {
         bytes = m_external->load(resource);
     } else if (index >= 1 && index <= m_entries.size()) {
         Entry& entry = m_entries[index - 1];

@@ -17,7 +17,14 @@ class SimResources final : public platform::Resources {
                  platform::Resources* external);
 
     platform::ResourceHandle find(std::string_view typeName, std::uint16_t id) override;
+    // The program's resources of ordinal type (strings, dialogs, icons, the version block) come
+    // from the program provider when there is one, else from the external one.
+    platform::ResourceHandle findOrdinal(std::uint16_t type, std::uint16_t id,
+                                         std::optional<std::uint16_t> language) override;
     std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle resource) override;
+
+    // Set before the tool runs.
+    void setProgram(platform::Resources* program) { m_program = program; }
 
   private:
     struct Entry {
@@ -26,9 +33,14 @@ class SimResources final : public platform::Resources {
         bool made = false;
     };
 
+    // Marks the program provider's handles among the scenario's.
+    static constexpr std::uintptr_t kProgramHandle = std::uintptr_t{1}
+                                                     << (sizeof(std::uintptr_t) * 8 - 1);
+
     MachineCore& m_core;
     std::vector<Entry> m_entries; // never resized after construction: loaded bytes stay put
     platform::Resources* m_external;
+    platform::Resources* m_program = nullptr;
 };
 
 } // namespace sim
