@@ -9,6 +9,12 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the simulated machine's scenario files
     nlohmann-json3-dev
+    # the terminal front end's arguments
+    libcli11-dev
+    # the Linux backend: drives through udev, the stick's volume read without mounting it
+    libudev-dev libiso9660-dev
+    # the fuzz preset: clang's libFuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev
     # the firmware payload: stand-in images and the compiled resource script
     xorriso u-boot-tools gzip binutils-mingw-w64-x86-64 cpp
 )

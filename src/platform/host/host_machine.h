@@ -1,0 +1,32 @@
+#pragma once
+// The PC the tool runs on, as the front ends take it: its storage, drives and file versions,
+// real time and threads, and the program's own resources (the compiled resource script linked
+// into the executable), with the front end's dialog controls.
+//
+// This build has no storage backend of its own yet: the machine reports no drives, so the tool
+// ends with "No Veskan Sticks were found." after its search. A platform backend replaces
+// NoDevices with the system's own.
+
+#include "platform/host/std_clock.h"
+#include "platform/host/std_threads.h"
+#include "platform/platform.h"
+#include "platform/resfile/program_version_info.h"
+#include "platform/resfile/res_file_resources.h"
+
+#include <memory>
+#include <string>
+
+namespace platform::host {
+
+class HostMachine {
+  public:
+    virtual ~HostMachine() = default;
+    virtual Platform& platform() = 0;
+    // The program's own resources, for the front end's windows.
+    virtual resfile::ResFileResources& programResources() = 0;
+};
+
+// `userLanguage`: the user's LANGID, which picks the language of the program's texts.
+std::unique_ptr<HostMachine> OpenHostMachine(DialogControls& controls, std::uint16_t userLanguage);
+
+} // namespace platform::host
