@@ -16,8 +16,25 @@ namespace {
 
 using namespace platform::linux_backend;
 
+// The disks below a SCSI device, counted by hand in sysfs: each has a SCSI level.
+std::size_t ScsiDisksInSysfs() {
+    std::size_t count = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/sys/class/block", error), end;
+         !error && it != end; it.increment(error)) {
+        const auto& path = it->path();
+        if (!std::filesystem::exists(path / "partition") &&
+            std::filesystem::exists(path / "device" / "scsi_level")) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 TEST(SystemParts, DeviceManagerRecordsAreWellFormed) {
-    for (const UdevRecord& record : UdevScanner().scan()) {
+    const auto records = UdevScanner().scan();
+    EXPECT_EQ(records.size(), ScsiDisksInSysfs());
+    for (const UdevRecord& record : records) {
         EXPECT_FALSE(record.sysname.empty());
         EXPECT_EQ(record.syspath.rfind("/sys/", 0), 0u) << record.syspath;
         EXPECT_TRUE(record.devnode.empty() || record.devnode.rfind("/dev/", 0) == 0)
