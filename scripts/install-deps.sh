@@ -11,6 +11,8 @@ packages=(
     nlohmann-json3-dev
     # the terminal front end's arguments
     libcli11-dev
+    # the Qt front end, its tests without a display, and its smoke test under a virtual X server
+    qt6-base-dev libqt6test6 libgl-dev xvfb xauth
     # the Linux backend: drives through udev, the stick's volume read without mounting it
     libudev-dev libiso9660-dev
     # the fuzz preset: clang's libFuzzer and sanitizer runtimes
