@@ -2,6 +2,10 @@
 
 #include "embedded_resources.h"
 
+#if KESTRUN_HOST_LINUX
+#include "platform/linux/linux_machine.h"
+#endif
+
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -79,10 +83,43 @@ class DeviceFreeMachine final : public HostMachine {
     Platform m_platform;
 };
 
+#if KESTRUN_HOST_LINUX
+// The Linux machine's drives, storage and file versions (the program's own included), with the
+// front end's controls and the texts in the user's language.
+class LinuxHostMachine final : public HostMachine {
+  public:
+    LinuxHostMachine(DialogControls& controls, std::uint16_t userLanguage)
+        : m_machine(EmbeddedResources()),
+          m_resources(EmbeddedResources()), m_platform{m_machine.storage(),
+                                                       m_machine.drives(),
+                                                       m_resources,
+                                                       m_machine.fileVersions(),
+                                                       m_clock,
+                                                       m_threads,
+                                                       controls} {
+        m_resources.setUserLanguage(userLanguage);
+    }
+
+    Platform& platform() override { return m_platform; }
+    resfile::ResFileResources& programResources() override { return m_resources; }
+
+  private:
+    linux_backend::LinuxMachine m_machine;
+    resfile::ResFileResources m_resources;
+    StdClock m_clock;
+    StdThreads m_threads;
+    Platform m_platform;
+};
+#endif
+
 } // namespace
 
 std::unique_ptr<HostMachine> OpenHostMachine(DialogControls& controls, std::uint16_t userLanguage) {
+#if KESTRUN_HOST_LINUX
+    return std::make_unique<LinuxHostMachine>(controls, userLanguage);
+#else
     return std::make_unique<DeviceFreeMachine>(controls, userLanguage);
+#endif
 }
 
 } // namespace platform::host

@@ -3,9 +3,9 @@
 // real time and threads, and the program's own resources (the compiled resource script linked
 // into the executable), with the front end's dialog controls.
 //
-// This build has no storage backend of its own yet: the machine reports no drives, so the tool
-// ends with "No Veskan Sticks were found." after its search. A platform backend replaces
-// NoDevices with the system's own.
+// On Linux the machine is the Linux backend's (src/platform/linux). Where a build has no
+// storage backend of its own, the machine reports no drives, so the tool ends with "No Veskan
+// Sticks were found." after its search.
 
 #include "platform/host/std_clock.h"
 #include "platform/host/std_threads.h"
