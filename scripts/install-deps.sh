@@ -15,6 +15,8 @@ packages=(
     qt6-base-dev libqt6test6 libgl-dev xvfb xauth
     # the Linux backend: drives through udev, the stick's volume read without mounting it
     libudev-dev libiso9660-dev
+    # the Linux backend's tests of the real udev scan on a faked device manager
+    umockdev
     # the fuzz preset: clang's libFuzzer and sanitizer runtimes
     clang libclang-rt-14-dev
     # the firmware payload: stand-in images and the compiled resource script

@@ -23,41 +23,6 @@ namespace {
 
 using namespace platform::linux_backend;
 
-class VirtualClock final : public platform::Clock {
-  public:
-    void sleep(std::uint32_t milliseconds) override { now += milliseconds; }
-    std::uint64_t nowMs() override { return now; }
-    std::uint64_t now = 0;
-};
-
-class NoControls final : public platform::DialogControls {
-  public:
-    void setText(int, std::string_view) override {}
-    void enable(int, bool) override {}
-    void setProgressRange(int, std::uint16_t, std::uint16_t) override {}
-    void setProgressPos(int, int) override {}
-    void enableCloseCommand(bool) override {}
-};
-
-class NoResources final : public platform::Resources {
-  public:
-    platform::ResourceHandle find(std::string_view, std::uint16_t) override {
-        return platform::ResourceHandle::None;
-    }
-    std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle) override {
-        return std::nullopt;
-    }
-};
-
-class NoThreads final : public platform::Threads {
-  public:
-    platform::ThreadHandle createSuspended(std::function<void()>) override {
-        return platform::ThreadHandle::None;
-    }
-    void resume(platform::ThreadHandle) override {}
-    void close(platform::ThreadHandle) override {}
-};
-
 constexpr const char* kStickMount =
     "40 22 11:1 / /media/user/LM704 ro,nosuid - iso9660 /dev/sr1 ro\n";
 
@@ -78,10 +43,10 @@ struct LinuxPc {
     LinuxDrives drives{registry, host};
     StickFiles files{registry, drives, host};
     platform::pe::PeVersionInfo versionInfo{files, {}};
-    NoResources resources;
-    VirtualClock clock;
-    NoThreads threads;
-    NoControls controls;
+    test::NoResources resources;
+    test::VirtualClock clock;
+    test::NoThreads threads;
+    test::NoControls controls;
     platform::Platform system{storage, drives, resources, versionInfo, clock, threads, controls};
 };
 

@@ -3,6 +3,7 @@
 // records, SCSI generic nodes with a stick that answers the vendor commands, and host files.
 
 #include "platform/linux/system_interfaces.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 #include <map>
@@ -76,6 +77,43 @@ class FakeHost final : public platform::linux_backend::HostFiles {
     std::map<std::string, std::vector<std::uint8_t>> files;  // absolute path -> bytes
     std::map<std::string, std::vector<std::uint8_t>> volume; // "source:/NAME" -> bytes
     std::vector<std::string> volumeReads;                    // sources read without a mount
+};
+
+// The parts of a PC the backend does not provide: a clock whose pauses cost no time, and
+// resources, threads and controls that do nothing.
+class VirtualClock final : public platform::Clock {
+  public:
+    void sleep(std::uint32_t milliseconds) override { now += milliseconds; }
+    std::uint64_t nowMs() override { return now; }
+    std::uint64_t now = 0;
+};
+
+class NoControls final : public platform::DialogControls {
+  public:
+    void setText(int, std::string_view) override {}
+    void enable(int, bool) override {}
+    void setProgressRange(int, std::uint16_t, std::uint16_t) override {}
+    void setProgressPos(int, int) override {}
+    void enableCloseCommand(bool) override {}
+};
+
+class NoResources final : public platform::Resources {
+  public:
+    platform::ResourceHandle find(std::string_view, std::uint16_t) override {
+        return platform::ResourceHandle::None;
+    }
+    std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle) override {
+        return std::nullopt;
+    }
+};
+
+class NoThreads final : public platform::Threads {
+  public:
+    platform::ThreadHandle createSuspended(std::function<void()>) override {
+        return platform::ThreadHandle::None;
+    }
+    void resume(platform::ThreadHandle) override {}
+    void close(platform::ThreadHandle) override {}
 };
 
 } // namespace test
