@@ -15,14 +15,15 @@ shift
 build=build/fuzz
 jobs=${FUZZ_JOBS:-2}
 
+# Every target the build knows leaves a seed list at configure time.
+cmake --preset fuzz >/dev/null
+known=$(cd "$build/tests/fuzz/seed-lists" && ls ./*.txt | sed 's|^\./||; s|\.txt$||')
+if (($# == 0)); then
+    set -- $known
+fi
 # FUZZ_NO_BUILD=1 runs the executables as they are.
 if [[ -z ${FUZZ_NO_BUILD:-} ]]; then
-    cmake --preset fuzz >/dev/null
-    cmake --build --preset fuzz -j2
-fi
-
-if (($# == 0)); then
-    set -- $(cd "$build/tests/fuzz" && ls ./*_fuzz | sed 's|^\./||; s|_fuzz$||')
+    cmake --build --preset fuzz -j2 --target $(printf '%s_fuzz ' "$@")
 fi
 
 run_one() {
