@@ -31,6 +31,18 @@ bool IsProgressClass(const rf::NameOrOrdinal& windowClass) {
     return FromUtf16(windowClass.text).compare(u"msctls_progress32", Qt::CaseInsensitive) == 0;
 }
 
+// Where the template's font is missing, a wider one takes its place: a fixed caption that no
+// longer fits its control is drawn a little smaller rather than cut.
+void FitToWidth(QLabel& label, int width) {
+    constexpr int kSmallestPointSize = 6;
+    QFont font = label.font();
+    while (font.pointSize() > kSmallestPointSize &&
+           QFontMetrics(font).horizontalAdvance(label.text()) > width) {
+        font.setPointSize(font.pointSize() - 1);
+    }
+    label.setFont(font);
+}
+
 QFont TemplateFont(const DialogTemplate& dialogTemplate) {
     QFont font = QApplication::font();
     if (dialogTemplate.style & rf::kDsSetFont) {
@@ -123,8 +135,11 @@ void TemplateDialog::addControl(const DialogItem& item, const DialogBaseUnits& u
             m_noPrefix[label] = noPrefix;
             label->setText(StaticText(title, noPrefix));
             // A control tall enough for two lines wraps its text, as the status does.
-            label->setWordWrap(ToPixels(units, 0, 0, 0, item.cy).height() >=
-                               2 * QFontMetrics(font()).height());
+            const QRect box = ToPixels(units, item.x, item.y, item.cx, item.cy);
+            label->setWordWrap(box.height() >= 2 * QFontMetrics(font()).height());
+            if (!label->wordWrap()) {
+                FitToWidth(*label, box.width());
+            }
             label->setAlignment(Qt::AlignTop | (type == rf::kSsCenter  ? Qt::AlignHCenter
                                                 : type == rf::kSsRight ? Qt::AlignRight
                                                                        : Qt::AlignLeft));
