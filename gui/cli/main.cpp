@@ -112,7 +112,11 @@ int Simulate(const Options& options, cli::TerminalControls& controls) {
 int OnThisPc(const Options& options, cli::TerminalControls& controls) {
     const auto host = platform::host::OpenHostMachine(controls, cli::UserLanguage());
     Run run(host->platform(), controls, options.assumeYes);
-    return run.exitCode();
+    const int code = run.exitCode();
+    if (const auto problem = host->accessProblem(); code == kExitCannotStart && problem) {
+        std::fprintf(stderr, "kestrun-cli: %s\n", problem->c_str());
+    }
+    return code;
 }
 
 } // namespace

@@ -102,6 +102,10 @@ class LinuxHostMachine final : public HostMachine {
 
     Platform& platform() override { return m_platform; }
     resfile::ResFileResources& programResources() override { return m_resources; }
+    std::optional<std::string> accessProblem() const override {
+        const auto denial = m_machine.accessDenial();
+        return denial ? std::optional(linux_backend::AccessDenialHint(*denial)) : std::nullopt;
+    }
 
   private:
     linux_backend::LinuxMachine m_machine;

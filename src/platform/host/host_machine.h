@@ -14,6 +14,7 @@
 #include "platform/resfile/res_file_resources.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform::host {
@@ -24,6 +25,9 @@ class HostMachine {
     virtual Platform& platform() = 0;
     // The program's own resources, for the front end's windows.
     virtual resfile::ResFileResources& programResources() = 0;
+    // When the stick was seen but its pass-through node was refused for lack of rights: one
+    // line that names the node and what to do.
+    virtual std::optional<std::string> accessProblem() const { return std::nullopt; }
 };
 
 // `userLanguage`: the user's LANGID, which picks the language of the program's texts.
