@@ -130,8 +130,8 @@ TEST(UpdateSequence, ProgramImagesReachTheStickUnchanged) {
         const auto stored = program.load(program.find(plan[i].typeName, plan[i].id));
         ASSERT_TRUE(stored.has_value()) << i;
         EXPECT_EQ(received[i].declaredLength, plan[i].length) << i;
-        EXPECT_TRUE(std::equal(received[i].bytes.begin(), received[i].bytes.end(),
-                               stored->begin(), stored->end()))
+        EXPECT_TRUE(std::equal(received[i].bytes.begin(), received[i].bytes.end(), stored->begin(),
+                               stored->end()))
             << i;
     }
 }

@@ -23,8 +23,8 @@ SimResources::SimResources(MachineCore& core, std::vector<ResourceSpec> resource
                            platform::Resources* external)
     : m_core(core), m_external(external) {
     if (external == nullptr) {
-        for (ResourceSpec& spec : resources) {
-            m_entries.push_back(Entry{std::move(spec), {}, false});
+        for (ResourceSpec& source : resources) {
+            m_entries.push_back(Entry{std::move(source), {}, false});
         }
     }
 }
@@ -36,7 +36,7 @@ platform::ResourceHandle SimResources::find(std::string_view typeName, std::uint
         handle = m_external->find(typeName, id);
     } else {
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i].spec.id == id && SameTypeName(m_entries[i].spec.type, typeName)) {
+            if (m_entries[i].source.id == id && SameTypeName(m_entries[i].source.type, typeName)) {
                 handle = static_cast<platform::ResourceHandle>(i + 1);
                 break;
             }
@@ -84,9 +84,9 @@ std::optional<std::span<const std::uint8_t>> SimResources::load(platform::Resour
         bytes = m_external->load(resource);
     } else if (index >= 1 && index <= m_entries.size()) {
         Entry& entry = m_entries[index - 1];
-        if (entry.spec.load == ResourceLoad::Ok) {
+        if (entry.source.load == ResourceLoad::Ok) {
             if (!entry.made) {
-                entry.bytes = SynthesizeImage(entry.spec);
+                entry.bytes = SynthesizeImage(entry.source);
                 entry.made = true;
             }
             bytes = std::span<const std::uint8_t>(entry.bytes);

@@ -28,7 +28,7 @@ class SimResources final : public platform::Resources {
 
   private:
     struct Entry {
-        ResourceSpec spec;
+        ResourceSpec source;
         std::vector<std::uint8_t> bytes; // made on the first load, then kept unchanged
         bool made = false;
     };
