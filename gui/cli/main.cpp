@@ -1,8 +1,9 @@
-// kestrun-cli [--yes] [--simulate SCENARIO.json [--transcript FILE] [--speed N]]
+// kestrun-cli [--yes] [--timing] [--simulate SCENARIO.json [--transcript FILE] [--speed N]]
 //
 // The tool on a terminal, for headless machines and scripts: the three facts, a question before
 // the update (--yes answers it), each status text as it changes. With --simulate it runs against
-// a simulated PC described by a scenario file (docs/simulator.md).
+// a simulated PC described by a scenario file (docs/simulator.md). With --timing it ends an update
+// with one line on stderr: its wall time and how much of it went into the stick's fixed pauses.
 //
 // Exit codes: 0 when every image sent ended its check in "Update Done" and the plan ran to its
 // end; 1 for any other outcome of an update, or when none was made; 2 when start-up failed ("No
@@ -20,6 +21,7 @@
 #include "ui/kestrun_dlg.h"
 #include "ui/update_tally.h"
 #include "update/update_sequence.h"
+#include "update_timing.h"
 #include "user_language.h"
 
 #include <CLI/CLI.hpp>
@@ -40,6 +42,7 @@ constexpr int kExitCannotStart = 2;
 
 struct Options {
     bool assumeYes = false;
+    bool timing = false;
     std::string scenarioPath;
     std::string transcriptPath;
     std::optional<std::uint32_t> speed;
@@ -48,8 +51,14 @@ struct Options {
 // Runs the application and judges its outcome from what the terminal saw.
 class Run {
   public:
-    Run(platform::Platform& system, cli::TerminalControls& controls, bool assumeYes)
-        : m_system(system), m_windows(controls, stdin, assumeYes) {
+    Run(platform::Platform& system, cli::TerminalControls& controls, const Options& options)
+        : m_timing(system.clock), m_system{system.storage,     system.drives, system.resources,
+                                           system.versionInfo, m_timing,      system.threads,
+                                           system.controls},
+          m_windows(controls, stdin, options.assumeYes), m_timed(options.timing) {
+        if (m_timed) {
+            m_windows.timeWith(&m_timing);
+        }
         controls.onStatus([this](const std::string& text) {
             std::lock_guard lock(m_mutex);
             if (!m_tally && m_app.m_pMainWnd != nullptr) {
@@ -63,6 +72,9 @@ class Run {
 
     int exitCode() {
         m_app.InitInstance();
+        if (const std::string timing = m_timing.summary(); m_timed && !timing.empty()) {
+            std::fprintf(stderr, "%s\n", timing.c_str());
+        }
         if (!m_windows.mainDialogShown()) {
             return kExitCannotStart;
         }
@@ -72,8 +84,10 @@ class Run {
     }
 
   private:
-    platform::Platform& m_system;
+    cli::UpdateTiming m_timing;
+    platform::Platform m_system;
     cli::TerminalWindows m_windows;
+    const bool m_timed;
     CKestrunApp m_app{m_system, m_windows};
     std::mutex m_mutex;
     std::optional<UpdateTally> m_tally;
@@ -103,7 +117,7 @@ int Simulate(const Options& options, cli::TerminalControls& controls) {
     platform::Platform system = machine.platform();
     platform::Platform shown{system.storage, system.drives,  system.resources, system.versionInfo,
                              system.clock,   system.threads, controls};
-    Run run(shown, controls, options.assumeYes);
+    Run run(shown, controls, options);
     const int code = run.exitCode();
     machine.joinWorkers();
     return code;
@@ -111,7 +125,7 @@ int Simulate(const Options& options, cli::TerminalControls& controls) {
 
 int OnThisPc(const Options& options, cli::TerminalControls& controls) {
     const auto host = platform::host::OpenHostMachine(controls, cli::UserLanguage());
-    Run run(host->platform(), controls, options.assumeYes);
+    Run run(host->platform(), controls, options);
     const int code = run.exitCode();
     if (const auto problem = host->accessProblem(); code == kExitCannotStart && problem) {
         std::fprintf(stderr, "kestrun-cli: %s\n", problem->c_str());
@@ -125,6 +139,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Kestrun: updates the firmware of the LM704 USB wireless stick.", "kestrun-cli"};
     Options options;
     app.add_flag("-y,--yes", options.assumeYes, "Update without asking first");
+    app.add_flag("--timing", options.timing,
+                 "After an update, print its wall time and how much of it was fixed pauses");
     auto* simulate = app.add_option("--simulate", options.scenarioPath,
                                     "Run against a simulated PC described by SCENARIO.json")
                          ->check(CLI::ExistingFile);

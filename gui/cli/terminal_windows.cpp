@@ -89,6 +89,9 @@ void TerminalWindows::runMainDialog(Dialog& dialog, platform::DialogHandler& han
         handler.onCommand(IDCANCEL);
         return;
     }
+    if (m_timing != nullptr) {
+        m_timing->started();
+    }
     handler.onCommand(IDC_UPDATE);
     if (handler.onQueryEndSession()) {
         // No worker runs: it could not be started.
@@ -98,6 +101,9 @@ void TerminalWindows::runMainDialog(Dialog& dialog, platform::DialogHandler& han
         return;
     }
     waitForTheUpdate(handler);
+    if (m_timing != nullptr) {
+        m_timing->ended();
+    }
     m_controls.finishLine();
     // The update has ended: OK ends the tool.
     handler.onCommand(IDCANCEL);

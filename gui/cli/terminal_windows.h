@@ -7,6 +7,7 @@
 
 #include "platform/window_system.h"
 #include "terminal_controls.h"
+#include "update_timing.h"
 
 #include <atomic>
 #include <cstdio>
@@ -25,6 +26,9 @@ class TerminalWindows final : public platform::WindowSystem {
     platform::IconHandle loadIcon(std::uint16_t) override { return platform::IconHandle::None; }
     int systemMetric(int) override { return 0; }
 
+    // Times the update, when given.
+    void timeWith(UpdateTiming* timing) { m_timing = timing; }
+
     // Whether the main dialog was shown: false when start-up failed.
     bool mainDialogShown() const { return m_mainShown; }
     // Whether the user was asked and said no, or the update could not start.
@@ -41,6 +45,7 @@ class TerminalWindows final : public platform::WindowSystem {
     const bool m_assumeYes;
     bool m_mainShown = false;
     bool m_declined = false;
+    UpdateTiming* m_timing = nullptr;
 };
 
 } // namespace cli
