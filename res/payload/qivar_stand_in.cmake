@@ -6,21 +6,28 @@
 find_program(KESTRUN_MINGW_AS x86_64-w64-mingw32-as REQUIRED)
 find_program(KESTRUN_MINGW_LD x86_64-w64-mingw32-ld REQUIRED)
 
-set(qivarSource ${CMAKE_CURRENT_SOURCE_DIR}/payload/qivar)
-set(qivarDir ${CMAKE_CURRENT_BINARY_DIR}/qivar)
-file(MAKE_DIRECTORY ${qivarDir})
+set(KESTRUN_QIVAR_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR}/payload/qivar
+    CACHE INTERNAL "Sources of the stand-in QivarGUIMain.exe")
 
-set(KESTRUN_STANDIN_QIVAR_EXE ${qivarDir}/QivarGUIMain.exe
+# Links a QivarGUIMain.exe at EXE from the version script RC, in the folder of EXE.
+function(kestrun_link_qivar_stand_in EXE RC)
+    get_filename_component(dir ${EXE} DIRECTORY)
+    file(MAKE_DIRECTORY ${dir})
+    add_custom_command(
+        OUTPUT ${EXE}
+        COMMAND ${KESTRUN_MINGW_AS} -o ${dir}/entry.o ${KESTRUN_QIVAR_SOURCE_DIR}/entry.s
+        COMMAND ${KESTRUN_WINDRES} ${KESTRUN_WINDRES_OPTIONS} -O coff -i ${RC}
+                -o ${dir}/version.o
+        # -s and --no-insert-timestamp: no symbol table and no link time in the file.
+        COMMAND ${KESTRUN_MINGW_LD} -s --no-insert-timestamp --subsystem windows --entry start
+                -o ${EXE} ${dir}/entry.o ${dir}/version.o
+        DEPENDS ${KESTRUN_QIVAR_SOURCE_DIR}/entry.s ${RC}
+        COMMENT "Linking ${EXE}"
+        VERBATIM)
+endfunction()
+
+set(KESTRUN_STANDIN_QIVAR_EXE ${CMAKE_CURRENT_BINARY_DIR}/qivar/QivarGUIMain.exe
     CACHE INTERNAL "The stand-in QivarGUIMain.exe, made by the target kestrun_standin_qivar")
-add_custom_command(
-    OUTPUT ${KESTRUN_STANDIN_QIVAR_EXE}
-    COMMAND ${KESTRUN_MINGW_AS} -o ${qivarDir}/entry.o ${qivarSource}/entry.s
-    COMMAND ${KESTRUN_WINDRES} ${KESTRUN_WINDRES_OPTIONS} -O coff
-            -i ${qivarSource}/QivarGUIMain.rc -o ${qivarDir}/version.o
-    # -s and --no-insert-timestamp: no symbol table and no link time in the file.
-    COMMAND ${KESTRUN_MINGW_LD} -s --no-insert-timestamp --subsystem windows --entry start
-            -o ${KESTRUN_STANDIN_QIVAR_EXE} ${qivarDir}/entry.o ${qivarDir}/version.o
-    DEPENDS ${qivarSource}/entry.s ${qivarSource}/QivarGUIMain.rc
-    COMMENT "Linking the stand-in QivarGUIMain.exe"
-    VERBATIM)
+kestrun_link_qivar_stand_in(${KESTRUN_STANDIN_QIVAR_EXE}
+                            ${KESTRUN_QIVAR_SOURCE_DIR}/QivarGUIMain.rc)
 add_custom_target(kestrun_standin_qivar ALL DEPENDS ${KESTRUN_STANDIN_QIVAR_EXE})
