@@ -18,8 +18,4 @@ std::span<const std::uint8_t> ProgramVersion(const resfile::ResFileResources& re
 LinuxMachine::LinuxMachine(std::span<const std::uint8_t> resourceFile)
     : m_resources(resourceFile), m_versionInfo(m_files, ProgramVersion(m_resources)) {}
 
-Platform LinuxMachine::platform(DialogControls& controls, Threads& threads) {
-    return Platform{m_storage, m_drives, m_resources, m_versionInfo, m_clock, threads, controls};
-}
-
 } // namespace platform::linux_backend

@@ -1,11 +1,11 @@
 #pragma once
 // The real Linux machine behind the platform seam: drives found through the device manager,
-// vendor commands through the SCSI generic driver, the stick's files from its volume, the
-// program's resources from the compiled resource file linked into it, real time and threads.
-// A front end adds its dialog controls (and may bring its own threads) and runs the logic on it.
+// vendor commands through the SCSI generic driver, the stick's files from its volume, and the
+// version information of files, the program's own from the compiled resource file linked into
+// it. A front end adds its resources, real time and threads, and its dialog controls
+// (platform/host/host_machine.h).
 
 #include "platform/linux/drive_registry.h"
-#include "platform/linux/host_time.h"
 #include "platform/linux/linux_drives.h"
 #include "platform/linux/linux_storage.h"
 #include "platform/linux/stick_files.h"
@@ -29,16 +29,12 @@ class LinuxMachine {
     LinuxMachine(const LinuxMachine&) = delete;
     LinuxMachine& operator=(const LinuxMachine&) = delete;
 
-    // The seam for the front end: its controls, and its threads or the machine's own.
-    Platform platform(DialogControls& controls) { return platform(controls, m_threads); }
-    Platform platform(DialogControls& controls, Threads& threads);
-
     // Why the stick, though seen, could not be opened for commands (see access_denial.h).
     std::optional<AccessDenial> accessDenial() const { return m_storage.accessDenial(); }
 
-    // The parts, for a front end that assembles its own Platform: the drives' storage, the
-    // drives (whose programPath() is the path the logic sees for the program), and the version
-    // information of files, the program's own included.
+    // The parts of the seam: the drives' storage, the drives (whose programPath() is the path
+    // the logic sees for the program), and the version information of files, the program's own
+    // included.
     Storage& storage() { return m_storage; }
     LinuxDrives& drives() { return m_drives; }
     VersionInfo& fileVersions() { return m_versionInfo; }
@@ -53,8 +49,6 @@ class LinuxMachine {
     StickFiles m_files{m_registry, m_drives, m_host};
     resfile::ResFileResources m_resources;
     pe::PeVersionInfo m_versionInfo;
-    SteadyClock m_clock;
-    StdThreads m_threads;
 };
 
 } // namespace platform::linux_backend

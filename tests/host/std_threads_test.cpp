@@ -1,6 +1,7 @@
-// The worker threads of the real machine: held until resumed, released by closing.
+// The worker threads of the real machine: held until resumed; a thread never resumed never runs
+// its routine, and every thread is joined when the threads object goes.
 
-#include "platform/linux/host_time.h"
+#include "platform/host/std_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-using platform::linux_backend::StdThreads;
+using platform::host::StdThreads;
 
 TEST(StdThreads, RunsOnlyOnceResumed) {
     StdThreads threads;
@@ -46,17 +47,20 @@ TEST(StdThreads, TheWorkerClosesItsOwnHandle) {
 }
 
 TEST(StdThreads, ClosedBeforeResumeNeverRuns) {
-    StdThreads threads;
     bool ran = false;
-    const auto handle = threads.createSuspended([&] { ran = true; });
-    threads.close(handle);
-    // The routine is dropped with the thread; a fresh thread proves the first one was let go.
-    std::promise<void> second;
-    std::future<void> done = second.get_future();
-    const auto other = threads.createSuspended([&] { second.set_value(); });
-    threads.resume(other);
-    done.wait();
-    threads.close(other);
+    {
+        StdThreads threads;
+        const auto handle = threads.createSuspended([&] { ran = true; });
+        threads.close(handle);
+        // A thread resumed after it still runs: the first one holds nothing up.
+        std::promise<void> second;
+        std::future<void> done = second.get_future();
+        const auto other = threads.createSuspended([&] { second.set_value(); });
+        threads.resume(other);
+        done.wait();
+        threads.close(other);
+    }
+    // Every thread has been joined: the closed one ended without its routine.
     EXPECT_FALSE(ran);
 }
 
