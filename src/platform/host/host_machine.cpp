@@ -1,6 +1,7 @@
 #include "platform/host/host_machine.h"
 
 #include "embedded_resources.h"
+#include "platform/pe/pe_version_info.h"
 
 #if KESTRUN_HOST_LINUX
 #include "platform/linux/linux_machine.h"
@@ -17,8 +18,8 @@ namespace {
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kDriveNoRootDir = 1;
 
-// A machine on which no drive can be seen or opened.
-class NoDevices final : public Storage, public Drives, public VersionInfo {
+// A machine on which no drive can be seen or opened, and no file read but the program itself.
+class NoDevices final : public Storage, public Drives, public pe::FileSource {
   public:
     explicit NoDevices(std::string programPath) : m_programPath(std::move(programPath)) {}
 
@@ -43,11 +44,9 @@ class NoDevices final : public Storage, public Drives, public VersionInfo {
         return static_cast<std::uint32_t>(length);
     }
 
-    std::uint32_t size(const char*) override { return 0; }
-    bool read(const char*, std::span<std::uint8_t>) override { return false; }
-    std::optional<std::span<const std::uint8_t>> queryValue(std::span<const std::uint8_t>,
-                                                            const char*) override {
-        return std::nullopt;
+    std::optional<std::vector<std::uint8_t>> read(const char*) override { return std::nullopt; }
+    bool isRunningProgram(const char* path) override {
+        return path != nullptr && m_programPath == path;
     }
 
   private:
@@ -64,10 +63,10 @@ class DeviceFreeMachine final : public HostMachine {
   public:
     DeviceFreeMachine(DialogControls& controls, std::uint16_t userLanguage)
         : m_resources(EmbeddedResources()), m_devices(ProgramPath()),
-          m_versions(m_devices, m_resources, ProgramPath()), m_platform{m_devices,   m_devices,
-                                                                        m_resources, m_versions,
-                                                                        m_clock,     m_threads,
-                                                                        controls} {
+          m_versions(m_devices, m_resources.versionResource()), m_platform{m_devices,   m_devices,
+                                                                           m_resources, m_versions,
+                                                                           m_clock,     m_threads,
+                                                                           controls} {
         m_resources.setUserLanguage(userLanguage);
     }
 
@@ -77,7 +76,7 @@ class DeviceFreeMachine final : public HostMachine {
   private:
     resfile::ResFileResources m_resources;
     NoDevices m_devices;
-    resfile::ProgramVersionInfo m_versions;
+    pe::PeVersionInfo m_versions;
     StdClock m_clock;
     StdThreads m_threads;
     Platform m_platform;

@@ -10,7 +10,6 @@
 #include "platform/host/std_clock.h"
 #include "platform/host/std_threads.h"
 #include "platform/platform.h"
-#include "platform/resfile/program_version_info.h"
 #include "platform/resfile/res_file_resources.h"
 
 #include <memory>

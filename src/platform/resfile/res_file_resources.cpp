@@ -46,4 +46,10 @@ std::optional<std::span<const std::uint8_t>> ResFileResources::load(ResourceHand
     return entries[position - 1].data;
 }
 
+std::span<const std::uint8_t> ResFileResources::versionResource() const {
+    constexpr std::uint16_t kVersionInfoId = 1;
+    const ResEntry* entry = m_index.find(kRtVersion, kVersionInfoId);
+    return entry != nullptr ? entry->data : std::span<const std::uint8_t>();
+}
+
 } // namespace platform::resfile

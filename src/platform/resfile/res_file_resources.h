@@ -28,6 +28,8 @@ class ResFileResources final : public Resources {
     std::optional<std::span<const std::uint8_t>> load(ResourceHandle resource) override;
 
     const ResIndex& index() const { return m_index; }
+    // The program's version resource (RT_VERSION 1, VS_VERSIONINFO); empty when it has none.
+    std::span<const std::uint8_t> versionResource() const;
     // The user's language (a LANGID such as 0x0411); 0 when unknown.
     void setUserLanguage(std::uint16_t language) { m_userLanguage = language; }
 
