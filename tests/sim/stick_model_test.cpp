@@ -428,6 +428,45 @@ TEST(StickModel, VanishesOrFailsAtTheScriptedChunk) {
     }
 }
 
+TEST(StickModel, RecordsWhichImageEachAbsenceFollowsAndWhetherItInstalls) {
+    ImageScript done;
+    done.rebootMs = 1000;
+    ImageScript vanishing;
+    vanishing.vanishAtChunk = 1;
+    vanishing.rebootMs = kNeverBack;
+    ImageScript restarting;
+    restarting.check = {Reply::Gone()};
+    restarting.rebootMs = 3000;
+    restarting.rebootDelayMs = 200;
+    StickScript script;
+    script.images = {done, restarting, vanishing};
+    Host host(script);
+
+    std::vector<std::uint8_t> bytes = Pattern(100, 0);
+    ASSERT_TRUE(host.sendImage(bytes, 4096, 0));
+    ASSERT_EQ(StateOf(host, 10), 1);
+    ASSERT_TRUE(host.sendImage(bytes, 4096, 2000));
+    EXPECT_FALSE(host.status(2100).answered);
+    std::vector<std::uint8_t> large = Pattern(10000, 0);
+    ASSERT_EQ(host.chunk(large, 4096, 0, 6000).scsiStatus, kScsiGood);
+    EXPECT_FALSE(host.chunk(large, 4096, 1, 6000).answered);
+
+    const std::vector<BusAbsence>& absences = host.stick.absences();
+    ASSERT_EQ(absences.size(), 3u);
+    EXPECT_EQ(absences[0].startMs, 10u);
+    EXPECT_EQ(absences[0].endMs, 1010u);
+    EXPECT_EQ(absences[0].image, 0u);
+    EXPECT_TRUE(absences[0].installs);
+    EXPECT_EQ(absences[1].startMs, 2300u);
+    EXPECT_EQ(absences[1].endMs, 5300u);
+    EXPECT_EQ(absences[1].image, 1u);
+    EXPECT_FALSE(absences[1].installs) << "restarting on its own installs nothing";
+    EXPECT_EQ(absences[2].startMs, 6000u);
+    EXPECT_EQ(absences[2].endMs, UINT64_MAX);
+    EXPECT_EQ(absences[2].image, 2u);
+    EXPECT_FALSE(absences[2].installs);
+}
+
 TEST(StickModel, ReportsItsLatency) {
     StickScript script;
     script.latencyMs = 7;

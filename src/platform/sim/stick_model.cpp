@@ -61,7 +61,7 @@ const ImageScript& StickModel::scriptFor(std::size_t image) const {
 }
 
 bool StickModel::onBus(std::uint64_t nowMs) const {
-    return std::none_of(m_absences.begin(), m_absences.end(), [nowMs](const Absence& a) {
+    return std::none_of(m_absences.begin(), m_absences.end(), [nowMs](const BusAbsence& a) {
         return a.startMs <= nowMs && nowMs < a.endMs;
     });
 }
@@ -74,7 +74,7 @@ bool StickModel::alive(const StickConnection& connection, std::uint64_t nowMs) c
     // Dead once an absence has begun that was scheduled after the connection, or that was
     // scheduled before but only began after it was made.
     for (std::size_t i = 0; i < m_absences.size(); ++i) {
-        const Absence& a = m_absences[i];
+        const BusAbsence& a = m_absences[i];
         const bool concerns = i >= connection.epoch || a.startMs > connection.sinceMs;
         if (concerns && a.startMs <= nowMs) {
             return false;
@@ -385,7 +385,7 @@ void StickModel::leaveBus(std::uint64_t nowMs, const ImageScript& script, bool i
     const std::uint64_t start = nowMs + script.rebootDelayMs;
     const std::uint64_t end =
         script.rebootMs < 0 ? kForever : start + static_cast<std::uint64_t>(script.rebootMs);
-    m_absences.push_back(Absence{start, end});
+    m_absences.push_back(BusAbsence{start, end, m_current, installs});
     if (installs && script.installsVersion && end != kForever) {
         m_installations.push_back(Installation{&*script.installsVersion, end});
     }

@@ -63,6 +63,14 @@ struct ProtocolViolation {
     std::string what;
 };
 
+// A stretch of time the stick spends off the bus: a reboot, or a vanish mid-write.
+struct BusAbsence {
+    std::uint64_t startMs = 0;
+    std::uint64_t endMs = 0; // UINT64_MAX: the stick never comes back
+    std::size_t image = 0;   // index into images() of the image that caused it
+    bool installs = false;   // a reboot after the stick answered done for that image
+};
+
 // What a host holds from the moment it found the stick on the bus: it dies when the stick
 // leaves the bus afterwards, even once the stick is back.
 struct StickConnection {
@@ -93,6 +101,9 @@ class StickModel {
 
     const std::vector<ReceivedImage>& images() const { return m_images; }
     const std::vector<ProtocolViolation>& violations() const { return m_violations; }
+    // Every absence scheduled so far, in order; a transport uses it to leave the bus and to
+    // learn what the stick brings back.
+    const std::vector<BusAbsence>& absences() const { return m_absences; }
     std::uint32_t commandCount(std::uint8_t opcode) const { return m_counts[opcode]; }
 
   private:
@@ -100,10 +111,6 @@ class StickModel {
         AwaitingImage, // between images: the next status query is the coming image's pre-check
         Writing,       // chunks arriving
         Checking,      // the last chunk arrived: the stick is judging the image
-    };
-    struct Absence {
-        std::uint64_t startMs;
-        std::uint64_t endMs;
     };
     struct Installation {
         const std::string* version;
@@ -137,7 +144,7 @@ class StickModel {
     std::size_t m_checkCursor = 0;
     std::vector<ReceivedImage> m_images;
     std::vector<ProtocolViolation> m_violations;
-    std::vector<Absence> m_absences;
+    std::vector<BusAbsence> m_absences;
     std::vector<Installation> m_installations;
     std::array<std::uint32_t, 256> m_counts{};
 };
