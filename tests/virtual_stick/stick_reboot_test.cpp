@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 namespace vstick {
 namespace {
@@ -104,9 +105,9 @@ TEST(StickVendorCommands, TakeTheScriptsLatencyOnTheClock) {
     Rig rig(script);
     rig.clock.now = 1000;
     ASSERT_EQ(rig.status(), 0);
-    EXPECT_EQ(rig.clock.now, 1250u);
+    EXPECT_EQ(rig.clock.nowMs(), 1250u);
     rig.run(MakeCdb({0x00}), true, 0);
-    EXPECT_EQ(rig.clock.now, 1250u) << "the CD-ROM drive answers at once";
+    EXPECT_EQ(rig.clock.nowMs(), 1250u) << "the CD-ROM drive answers at once";
 }
 
 TEST(StickVendorCommands, AreTracedWithFailedDriveCommandsWhenAsked) {
@@ -286,6 +287,35 @@ TEST(StickReboot, AnAbsenceThatBeganAndEndedBetweenTwoTicksIsStillSeen) {
     EXPECT_FALSE(rig.bus.changes[0].onBus);
     EXPECT_TRUE(rig.bus.changes[1].onBus);
     EXPECT_EQ(LastLba(rig), 19u) << "and it brought the image";
+}
+
+TEST(StickReboot, TicksFromATimerThreadInterleaveWithCommands) {
+    ImageScript image;
+    image.rebootDelayMs = 500;
+    image.rebootMs = 1000;
+    Rig rig(OneImage(image));
+    rig.write(kIso, test::MakeVolume(20, 1), kChunk);
+    ASSERT_EQ(rig.status(), 1); // away from 500 to 1500
+
+    // The timer moves time on and ticks while the host keeps reading the drive.
+    std::thread timer([&rig] {
+        for (std::uint64_t t = 0; t <= 2000; t += 10) {
+            rig.clock.now = t;
+            rig.stick.tick();
+        }
+    });
+    int answered = 0;
+    for (int i = 0; i < 200; ++i) {
+        answered += test::CswIs(rig.run(MakeCdb({0x12, 0, 0, 0, 36}), true, 36), 0, 0) ? 1 : 0;
+    }
+    timer.join();
+    EXPECT_EQ(answered, 200);
+    ASSERT_EQ(rig.bus.changes.size(), 2u);
+    EXPECT_FALSE(rig.bus.changes[0].onBus);
+    EXPECT_GE(rig.bus.changes[0].atMs, 500u);
+    EXPECT_TRUE(rig.bus.changes[1].onBus);
+    EXPECT_GE(rig.bus.changes[1].atMs, 1500u);
+    EXPECT_EQ(LastLba(rig), 19u);
 }
 
 TEST(StickReboot, AnImageThatCannotBeKeptFailsTheRun) {

@@ -53,7 +53,7 @@ bool FakeBus::leave(std::string& error) {
         error = "refused";
         return false;
     }
-    changes.push_back({false, m_clock.now});
+    changes.push_back({false, m_clock.nowMs()});
     return true;
 }
 
@@ -62,7 +62,7 @@ bool FakeBus::enter(std::string& error) {
         error = "refused";
         return false;
     }
-    changes.push_back({true, m_clock.now});
+    changes.push_back({true, m_clock.nowMs()});
     return true;
 }
 

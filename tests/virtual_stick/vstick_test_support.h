@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -44,16 +45,13 @@ class MemoryPipe : public BulkPipe {
     bool failSends = false;
 };
 
+// Atomic, so that a test may move it from a timer thread of its own.
 class FakeClock : public Clock {
   public:
-    std::uint64_t nowMs() const override { return now; }
-    void sleepMs(std::uint32_t ms) override {
-        now += ms;
-        slept += ms;
-    }
+    std::uint64_t nowMs() const override { return now.load(); }
+    void sleepMs(std::uint32_t ms) override { now += ms; }
 
-    std::uint64_t now = 0;
-    std::uint64_t slept = 0;
+    std::atomic<std::uint64_t> now{0};
 };
 
 class FakeBus : public BusControl {
