@@ -21,6 +21,8 @@ packages=(
     clang libclang-rt-14-dev
     # the firmware payload: stand-in images and the compiled resource script
     xorriso u-boot-tools gzip binutils-mingw-w64-x86-64 cpp
+    # the end-to-end tests: a QEMU guest with Debian's kernel, busybox, and sg3_utils as peers
+    qemu-system-x86 linux-image-amd64 busybox-static cpio kmod sg3-utils
 )
 
 missing=()
