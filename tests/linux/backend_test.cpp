@@ -99,6 +99,19 @@ TEST(LinuxBackend, ReadsTheVersionStraightFromTheVolumeWhenItIsNotMounted) {
     EXPECT_EQ(pc.host.volumeReads, (std::vector<std::string>{"/dev/sr1", "/dev/sr1"}));
 }
 
+TEST(LinuxBackend, ReadsTheVolumeWhenItsMountShowsAnotherTree) {
+    LinuxPc pc;
+    pc.host.mounts += kStickMount;
+    // Mounted with its Rock Ridge tree, which holds only a note; the program is in the Joliet
+    // tree, which the volume reader sees.
+    pc.host.files["/media/user/LM704/README.TXT"] = {'J', 'o', 'l', 'i', 'e', 't'};
+    pc.host.volume["/dev/sr1:/QivarGUIMain.exe"] = test::ReadBytes(test::StandInQivar());
+    const Started started = Start(pc);
+    EXPECT_EQ(started.message, 0u);
+    EXPECT_EQ(started.stickVersion, "4, 0, 1, 3");
+    EXPECT_EQ(pc.host.volumeReads, (std::vector<std::string>{"/dev/sr1", "/dev/sr1"}));
+}
+
 TEST(LinuxBackend, AStickWithoutItsProgramCannotStart) {
     LinuxPc pc;
     pc.host.mounts += kStickMount;

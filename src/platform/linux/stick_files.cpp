@@ -26,7 +26,10 @@ std::optional<std::vector<std::uint8_t>> StickFiles::read(const char* path) {
     for (const std::string& component : parsed->components) {
         const auto entry = m_host.findEntry(place, component);
         if (!entry) {
-            return std::nullopt;
+            // The kernel shows a volume's Rock Ridge tree before its Joliet tree, and a stick's
+            // volume may keep its files in the Joliet tree alone: ask the volume itself.
+            return m_host.readFromVolume(device->devnode, parsed->components,
+                                         kLargestVersionedFile);
         }
         place += (place.back() == '/' ? "" : "/") + *entry;
     }
