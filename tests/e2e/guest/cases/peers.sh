@@ -23,11 +23,12 @@ e2e_step mount
 mount -t iso9660 -o ro "/dev/$sr" /mnt || e2e_fail "the kernel cannot mount the stick's volume"
 ls /mnt
 [ -f /mnt/QivarGUIMain.exe ] || e2e_fail "QivarGUIMain.exe is not on the stick's volume"
-umount /mnt
 
 e2e_step read-version
+# Through the mount point.
 expect_stick_version "4, 0, 1, 2"
 expect_output "VolumeLabel: KESTRN"
+umount /mnt
 
 e2e_step stop
 stop_stick

@@ -16,7 +16,13 @@ expect_received 0 2 /e2e/expected/main.iso
 expect_no_received 1
 
 e2e_step new-version
+wait_for_stick 30 || e2e_fail "the stick did not come back from its reboot"
+# Mounted, the new volume shows its Rock Ridge tree, which holds only a note: the tool reads
+# QivarGUIMain.exe from the volume's Joliet tree instead.
+mount -t iso9660 -o ro "/dev/$(stick_sr)" /mnt || e2e_fail "the kernel cannot mount the new volume"
+ls /mnt
 expect_stick_version "4, 0, 1, 3"
+umount /mnt
 
 e2e_step stop
 stop_stick
