@@ -129,23 +129,6 @@ Cdb MakeCdb(std::initializer_list<std::uint8_t> bytes) {
     return cdb;
 }
 
-Cdb WriteCdb(std::uint8_t kind, bool last, std::uint32_t total, std::uint32_t length,
-             std::uint32_t chunk) {
-    Cdb cdb{};
-    cdb[0] = 0xF0;
-    cdb[1] = kind;
-    cdb[2] = last ? 1 : 0;
-    for (int i = 0; i < 4; ++i) {
-        cdb[4 + i] = static_cast<std::uint8_t>(total >> (24 - 8 * i));
-    }
-    for (int i = 0; i < 3; ++i) {
-        cdb[8 + i] = static_cast<std::uint8_t>(length >> (16 - 8 * i));
-    }
-    cdb[12] = static_cast<std::uint8_t>(chunk >> 8);
-    cdb[13] = static_cast<std::uint8_t>(chunk);
-    return cdb;
-}
-
 Rig::Rig(sim::StickScript script, std::uint32_t sectors, ImageKeeper* keeper)
     : volume(MakeVolume(sectors, 0)),
       stick(std::move(script), std::make_shared<const Medium>("start.iso", volume), clock, bus,

@@ -8,6 +8,7 @@
 #include "bus_control.h"
 #include "image_keeper.h"
 #include "medium.h"
+#include "sim_test_support.h"
 #include "stick_clock.h"
 #include "virtual_stick.h"
 
@@ -25,7 +26,11 @@
 namespace vstick::test {
 
 using Bytes = std::vector<std::uint8_t>;
-using Cdb = std::array<std::uint8_t, 16>;
+// The vendor commands as the tool builds them, shared with the simulator's tests.
+using sim::test::Cdb;
+using sim::test::kIdentifyCdb;
+using sim::test::kStatusCdb;
+using sim::test::WriteCdb;
 
 // The host's transfers on OUT are queued; what the stick sends on IN is recorded, one entry per
 // send (an empty entry is a zero-length packet).
@@ -104,10 +109,6 @@ Exchange Run(MemoryPipe& pipe, BotSession& session, const Cdb& cdb, bool dataIn,
 Bytes MakeVolume(std::uint32_t sectors, std::uint8_t seed);
 
 Cdb MakeCdb(std::initializer_list<std::uint8_t> bytes);
-Cdb WriteCdb(std::uint8_t kind, bool last, std::uint32_t total, std::uint32_t length,
-             std::uint32_t chunk);
-inline constexpr Cdb kIdentifyCdb = {0xE7, 0x02, 0x10, 0x00, 0x01};
-inline constexpr Cdb kStatusCdb = {0xEF, 0x00, 0x00, 0x0C};
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
