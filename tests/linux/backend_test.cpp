@@ -89,27 +89,24 @@ TEST(LinuxBackend, FindsTheStickAndReadsItsVersionFromTheMountedVolume) {
     EXPECT_EQ(pc.clock.now, 0u) << "found by the first scan, no pause";
 }
 
-TEST(LinuxBackend, ReadsTheVersionStraightFromTheVolumeWhenItIsNotMounted) {
-    LinuxPc pc;
-    pc.host.volume["/dev/sr1:/QivarGUIMain.exe"] = test::ReadBytes(test::StandInQivar());
-    const Started started = Start(pc);
-    EXPECT_EQ(started.message, 0u);
-    EXPECT_EQ(started.stickVersion, "4, 0, 1, 3");
-    // Once to size the version block, once to read it.
-    EXPECT_EQ(pc.host.volumeReads, (std::vector<std::string>{"/dev/sr1", "/dev/sr1"}));
-}
-
-TEST(LinuxBackend, ReadsTheVolumeWhenItsMountShowsAnotherTree) {
-    LinuxPc pc;
-    pc.host.mounts += kStickMount;
-    // Mounted with its Rock Ridge tree, which holds only a note; the program is in the Joliet
-    // tree, which the volume reader sees.
-    pc.host.files["/media/user/LM704/README.TXT"] = {'J', 'o', 'l', 'i', 'e', 't'};
-    pc.host.volume["/dev/sr1:/QivarGUIMain.exe"] = test::ReadBytes(test::StandInQivar());
-    const Started started = Start(pc);
-    EXPECT_EQ(started.message, 0u);
-    EXPECT_EQ(started.stickVersion, "4, 0, 1, 3");
-    EXPECT_EQ(pc.host.volumeReads, (std::vector<std::string>{"/dev/sr1", "/dev/sr1"}));
+// The volume itself is read when it is not mounted, and when its mount shows the Rock Ridge
+// tree, which holds only a note, while the program is in the Joliet tree that the volume
+// reader sees.
+TEST(LinuxBackend, ReadsTheVersionStraightFromTheVolumeWhereNoMountShowsIt) {
+    for (const bool mounted : {false, true}) {
+        LinuxPc pc;
+        if (mounted) {
+            pc.host.mounts += kStickMount;
+            pc.host.files["/media/user/LM704/README.TXT"] = {'J', 'o', 'l', 'i', 'e', 't'};
+        }
+        pc.host.volume["/dev/sr1:/QivarGUIMain.exe"] = test::ReadBytes(test::StandInQivar());
+        const Started started = Start(pc);
+        EXPECT_EQ(started.message, 0u) << mounted;
+        EXPECT_EQ(started.stickVersion, "4, 0, 1, 3") << mounted;
+        // Once to size the version block, once to read it.
+        EXPECT_EQ(pc.host.volumeReads, (std::vector<std::string>{"/dev/sr1", "/dev/sr1"}))
+            << mounted;
+    }
 }
 
 TEST(LinuxBackend, AStickWithoutItsProgramCannotStart) {
