@@ -4,21 +4,13 @@
 // find nothing.
 
 #include "fuzz_input.h"
+#include "idle_platform.h"
 #include "platform/platform.h"
 
 #include <cstdint>
 #include <string>
 
 namespace fuzz {
-
-class VirtualClock final : public platform::Clock {
-  public:
-    void sleep(std::uint32_t milliseconds) override { m_now += milliseconds; }
-    std::uint64_t nowMs() override { return m_now; }
-
-  private:
-    std::uint64_t m_now = 0;
-};
 
 class CheckedControls final : public platform::DialogControls {
   public:
@@ -53,16 +45,6 @@ class NoDrives final : public platform::Drives {
     }
 };
 
-class NoResources final : public platform::Resources {
-  public:
-    platform::ResourceHandle find(std::string_view, std::uint16_t) override {
-        return platform::ResourceHandle::None;
-    }
-    std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle) override {
-        return std::nullopt;
-    }
-};
-
 class NoVersions final : public platform::VersionInfo {
   public:
     std::uint32_t size(const char*) override { return 0; }
@@ -73,25 +55,16 @@ class NoVersions final : public platform::VersionInfo {
     }
 };
 
-class NoThreads final : public platform::Threads {
-  public:
-    platform::ThreadHandle createSuspended(std::function<void()>) override {
-        return platform::ThreadHandle::None;
-    }
-    void resume(platform::ThreadHandle) override {}
-    void close(platform::ThreadHandle) override {}
-};
-
 // A machine around the one Storage a target brings.
 struct QuietMachine {
     explicit QuietMachine(platform::Storage& storage)
         : system{storage, drives, resources, versions, clock, threads, controls} {}
 
     NoDrives drives;
-    NoResources resources;
+    test::NoResources resources;
     NoVersions versions;
-    VirtualClock clock;
-    NoThreads threads;
+    test::VirtualClock clock;
+    test::NoThreads threads;
     CheckedControls controls;
     platform::Platform system;
 };

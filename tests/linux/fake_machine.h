@@ -2,6 +2,7 @@
 // A Linux machine in canned data, behind the backend's system interfaces: the device manager's
 // records, SCSI generic nodes with a stick that answers the vendor commands, and host files.
 
+#include "idle_platform.h"
 #include "platform/linux/system_interfaces.h"
 #include "platform/platform.h"
 
@@ -79,15 +80,7 @@ class FakeHost final : public platform::linux_backend::HostFiles {
     std::vector<std::string> volumeReads;                    // sources read without a mount
 };
 
-// The parts of a PC the backend does not provide: a clock whose pauses cost no time, and
-// resources, threads and controls that do nothing.
-class VirtualClock final : public platform::Clock {
-  public:
-    void sleep(std::uint32_t milliseconds) override { now += milliseconds; }
-    std::uint64_t nowMs() override { return now; }
-    std::uint64_t now = 0;
-};
-
+// Controls that do nothing; the other parts the backend does not provide are idle_platform.h's.
 class NoControls final : public platform::DialogControls {
   public:
     void setText(int, std::string_view) override {}
@@ -95,25 +88,6 @@ class NoControls final : public platform::DialogControls {
     void setProgressRange(int, std::uint16_t, std::uint16_t) override {}
     void setProgressPos(int, int) override {}
     void enableCloseCommand(bool) override {}
-};
-
-class NoResources final : public platform::Resources {
-  public:
-    platform::ResourceHandle find(std::string_view, std::uint16_t) override {
-        return platform::ResourceHandle::None;
-    }
-    std::optional<std::span<const std::uint8_t>> load(platform::ResourceHandle) override {
-        return std::nullopt;
-    }
-};
-
-class NoThreads final : public platform::Threads {
-  public:
-    platform::ThreadHandle createSuspended(std::function<void()>) override {
-        return platform::ThreadHandle::None;
-    }
-    void resume(platform::ThreadHandle) override {}
-    void close(platform::ThreadHandle) override {}
 };
 
 } // namespace test
